@@ -1,0 +1,220 @@
+#include "engine/HalvoSynthAudioProcessor.h"
+
+#include "engine/MidiTransforms.h"
+#include "engine/OutputStage.h"
+#include "engine/ParameterLayout.h"
+#include "engine/RawParameterReading.h"
+#include "voice/SynthSound.h"
+#include "voice/SynthVoice.h"
+
+namespace halvo
+{
+
+namespace
+{
+    constexpr const char* productName = "HALVO SYNTHESIZER";
+    constexpr size_t keyboardMidiBytes = 1024;
+    constexpr size_t transposeScratchBytes = 4096;
+
+    bool isMonoOrStereo (const juce::AudioChannelSet& set)
+    {
+        return set == juce::AudioChannelSet::mono() || set == juce::AudioChannelSet::stereo();
+    }
+} // namespace
+
+juce::AudioProcessor::BusesProperties HalvoSynthAudioProcessor::createBusLayout()
+{
+    // The input bus only feeds the capture recorder; its audio never reaches the output.
+    return BusesProperties()
+        .withOutput ("Output", juce::AudioChannelSet::stereo(), true)
+        .withInput ("Capture Input", juce::AudioChannelSet::stereo(), false);
+}
+
+HalvoSynthAudioProcessor::HalvoSynthAudioProcessor()
+    : juce::AudioProcessor (createBusLayout()),
+      parameters (*this, nullptr, "HALVO_SYNTH_STATE", createParameterLayout()),
+      sharedStateRefresher (parameters),
+      masterGainDb (parameters.getRawParameterValue ("masterGain")),
+      globalTransposeSemitones (parameters.getRawParameterValue ("globalTranspose")),
+      voiceMono (parameters.getRawParameterValue ("voiceMono"))
+{
+    synth.addSound (new SynthSound());
+    rebuildVoices (maxVoices);
+}
+
+HalvoSynthAudioProcessor::~HalvoSynthAudioProcessor() = default;
+
+juce::AudioProcessorValueTreeState::ParameterLayout HalvoSynthAudioProcessor::createParameterLayout()
+{
+    return buildParameterLayout();
+}
+
+//==============================================================================
+const juce::String HalvoSynthAudioProcessor::getName() const { return productName; }
+bool HalvoSynthAudioProcessor::acceptsMidi() const { return true; }
+bool HalvoSynthAudioProcessor::producesMidi() const { return false; }
+bool HalvoSynthAudioProcessor::isMidiEffect() const { return false; }
+double HalvoSynthAudioProcessor::getTailLengthSeconds() const { return 0.0; }
+
+bool HalvoSynthAudioProcessor::hasEditor() const { return true; }
+
+juce::AudioProcessorEditor* HalvoSynthAudioProcessor::createEditor()
+{
+    return new juce::GenericAudioProcessorEditor (*this);
+}
+
+//==============================================================================
+int HalvoSynthAudioProcessor::getNumPrograms() { return 1; }
+int HalvoSynthAudioProcessor::getCurrentProgram() { return currentProgram; }
+void HalvoSynthAudioProcessor::setCurrentProgram (int) {}
+const juce::String HalvoSynthAudioProcessor::getProgramName (int) { return {}; }
+void HalvoSynthAudioProcessor::changeProgramName (int, const juce::String&) {}
+
+void HalvoSynthAudioProcessor::getStateInformation (juce::MemoryBlock&) {}
+void HalvoSynthAudioProcessor::setStateInformation (const void*, int) {}
+
+//==============================================================================
+bool HalvoSynthAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
+{
+    if (! isMonoOrStereo (layouts.getMainOutputChannelSet()))
+        return false;
+
+    // A disabled capture input is fine; an enabled one must be mono or stereo.
+    if (layouts.inputBuses.isEmpty())
+        return true;
+
+    const auto input = layouts.getMainInputChannelSet();
+    return input.isDisabled() || isMonoOrStereo (input);
+}
+
+void HalvoSynthAudioProcessor::prepareToPlay (double sampleRate, int)
+{
+    synth.setCurrentPlaybackSampleRate (sampleRate);
+
+    keyboardMidi.ensureSize (keyboardMidiBytes);
+    transposeScratch.ensureSize (transposeScratchBytes);
+}
+
+void HalvoSynthAudioProcessor::releaseResources() {}
+
+//==============================================================================
+void HalvoSynthAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages)
+{
+    const juce::ScopedNoDenormals noDenormals;
+    const int numSamples = buffer.getNumSamples();
+
+    recordCaptureInput (buffer, numSamples);
+    buffer.clear();
+    refreshSharedStateFromParameters();
+    runGlobalModulation (numSamples);
+
+    mergeKeyboardMidi (midiMessages, numSamples);
+    uiMidiQueue.drainInto (midiMessages, numSamples);
+    applyGlobalTranspose (midiMessages);
+
+    updateVoiceCount();
+    synth.setNoteStealingEnabled (true);
+
+    auto& notesToPlay = runArpeggiator (midiMessages, numSamples);
+    synth.renderNextBlock (buffer, notesToPlay, 0, numSamples);
+
+    renderCapturePreview (buffer, numSamples);
+    processFixedEffects (buffer, numSamples);
+    processEffectsRack (buffer, numSamples);
+
+    output::applyMasterGain (buffer, numSamples, raw::valueOr (masterGainDb, 0.0f));
+    output::applySoftClip (buffer, numSamples);
+    outputPeak.store (output::peakOf (buffer, numSamples), std::memory_order_relaxed);
+}
+
+void HalvoSynthAudioProcessor::refreshSharedStateFromParameters()
+{
+    sharedStateRefresher.refresh (sharedState, modulationSettings, captureInputSettings, tempoFromPlayHead (getPlayHead()));
+}
+
+bool HalvoSynthAudioProcessor::queueEditorMidi (const juce::MidiMessage& message, int samplePosition) noexcept
+{
+    return uiMidiQueue.push (message, samplePosition);
+}
+
+int HalvoSynthAudioProcessor::countSoundingVoices() const noexcept
+{
+    int sounding = 0;
+    for (int i = 0; i < synth.getNumVoices(); ++i)
+        if (auto* voice = synth.getVoice (i); voice != nullptr && voice->isVoiceActive())
+            ++sounding;
+
+    return sounding;
+}
+
+//==============================================================================
+void HalvoSynthAudioProcessor::recordCaptureInput (const juce::AudioBuffer<float>& buffer, int numSamples) noexcept
+{
+    const int inputChannels = getBus (true, 0) != nullptr ? getMainBusNumInputChannels() : 0;
+    inputBusRecorder.record (buffer, inputChannels, numSamples);
+}
+
+void HalvoSynthAudioProcessor::runGlobalModulation (int) noexcept
+{
+    // The ten LFOs and the processor's own route matrix run here, once per block.
+}
+
+void HalvoSynthAudioProcessor::mergeKeyboardMidi (juce::MidiBuffer& midiMessages, int numSamples)
+{
+    keyboardMidi.clear();
+    keyboardState.processNextMidiBuffer (keyboardMidi, 0, numSamples, true);
+    midiMessages.addEvents (keyboardMidi, 0, numSamples, 0);
+}
+
+void HalvoSynthAudioProcessor::applyGlobalTranspose (juce::MidiBuffer& midiMessages)
+{
+    const int semitones = juce::roundToInt (raw::valueOr (globalTransposeSemitones, 0.0f));
+    transposeNotes (midiMessages, transposeScratch, semitones);
+}
+
+void HalvoSynthAudioProcessor::updateVoiceCount()
+{
+    const int target = raw::valueOr (voiceMono, 0.0f) >= 0.5f ? 1 : maxVoices;
+    if (synth.getNumVoices() != target)
+        rebuildVoices (target);
+}
+
+void HalvoSynthAudioProcessor::rebuildVoices (int numVoices)
+{
+    // Changing between mono and poly cuts whatever sounds: the old voices go entirely.
+    synth.clearVoices();
+
+    for (int i = 0; i < numVoices; ++i)
+        synth.addVoice (new SynthVoice (sharedState));
+
+    synth.setCurrentPlaybackSampleRate (getSampleRate());
+}
+
+juce::MidiBuffer& HalvoSynthAudioProcessor::runArpeggiator (juce::MidiBuffer& midiMessages, int) noexcept
+{
+    // With the arpeggiator off the voices play the block's own MIDI.
+    return midiMessages;
+}
+
+void HalvoSynthAudioProcessor::renderCapturePreview (juce::AudioBuffer<float>&, int) noexcept
+{
+    // The preview of a captured or dropped sound is mixed in here, after the voices.
+}
+
+void HalvoSynthAudioProcessor::processFixedEffects (juce::AudioBuffer<float>&, int) noexcept
+{
+    // The fixed drive and delay act here, before the rack.
+}
+
+void HalvoSynthAudioProcessor::processEffectsRack (juce::AudioBuffer<float>&, int) noexcept
+{
+    // The seven rack slots run here in the user's order.
+}
+
+} // namespace halvo
+
+//==============================================================================
+juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
+{
+    return new halvo::HalvoSynthAudioProcessor();
+}

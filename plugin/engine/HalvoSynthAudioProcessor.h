@@ -1,0 +1,134 @@
+#pragma once
+
+#include "engine/BlockSettings.h"
+#include "engine/EditorMidiQueue.h"
+#include "engine/InputBusRecorder.h"
+#include "engine/SharedStateRefresher.h"
+#include "engine/VoiceSharedState.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <atomic>
+
+namespace halvo
+{
+
+/** The engine root: owns every piece of audio-side state (parameters, voices, modulation,
+    effects, capture) and runs the audio block.
+
+    The audio block runs its stages in a fixed order: input-bus recording, clear, shared-state
+    refresh, global modulation, on-screen keyboard and editor MIDI, transpose, voice count,
+    note stealing, arpeggiator, voices, captured-audio preview, fixed effects, effects rack,
+    master gain, output safety clip and the output peak. */
+class HalvoSynthAudioProcessor final : public juce::AudioProcessor
+{
+public:
+    static constexpr int maxVoices = 16;
+
+    HalvoSynthAudioProcessor();
+    ~HalvoSynthAudioProcessor() override;
+
+    static juce::AudioProcessorValueTreeState::ParameterLayout createParameterLayout();
+
+    //==============================================================================
+    const juce::String getName() const override;
+    bool acceptsMidi() const override;
+    bool producesMidi() const override;
+    bool isMidiEffect() const override;
+    double getTailLengthSeconds() const override;
+
+    bool hasEditor() const override;
+    juce::AudioProcessorEditor* createEditor() override;
+
+    int getNumPrograms() override;
+    int getCurrentProgram() override;
+    void setCurrentProgram (int index) override;
+    const juce::String getProgramName (int index) override;
+    void changeProgramName (int index, const juce::String& newName) override;
+
+    void getStateInformation (juce::MemoryBlock& destData) override;
+    void setStateInformation (const void* data, int sizeInBytes) override;
+
+    bool isBusesLayoutSupported (const BusesLayout& layouts) const override;
+
+    void prepareToPlay (double sampleRate, int samplesPerBlock) override;
+    void releaseResources() override;
+    void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages) override;
+    using juce::AudioProcessor::processBlock;
+
+    //==============================================================================
+    /** Rewrites the voices' shared state, the global modulation settings and the capture
+        input settings from the parameters. First thing every audio block. */
+    void refreshSharedStateFromParameters();
+
+    //==============================================================================
+    // What the editor (and tests) read and drive. All message thread unless noted.
+
+    juce::AudioProcessorValueTreeState& getParameters() noexcept { return parameters; }
+    juce::MidiKeyboardState& getKeyboardState() noexcept { return keyboardState; }
+
+    /** Queues a short MIDI message from an editor control (the wheels) for the next block,
+        at the given sample position. */
+    bool queueEditorMidi (const juce::MidiMessage& message, int samplePosition = 0) noexcept;
+
+    InputBusRecorder& getInputBusRecorder() noexcept { return inputBusRecorder; }
+
+    /** Largest absolute output sample of the last block. */
+    float getOutputPeak() const noexcept { return outputPeak.load (std::memory_order_relaxed); }
+
+    /** Voices currently in the synthesiser: 16, or 1 in mono mode. */
+    int getNumVoices() const noexcept { return synth.getNumVoices(); }
+
+    /** Voices that are playing a note (held or releasing). */
+    int countSoundingVoices() const noexcept;
+
+    // Audio-thread records, exposed read-only for inspection between blocks.
+    const VoiceSharedState& getSharedState() const noexcept { return sharedState; }
+    const ModulationBlockSettings& getModulationSettings() const noexcept { return modulationSettings; }
+    const CaptureInputSettings& getCaptureInputSettings() const noexcept { return captureInputSettings; }
+
+private:
+    //==============================================================================
+    // The stages of the audio block, in the order processBlock runs them.
+    void recordCaptureInput (const juce::AudioBuffer<float>& buffer, int numSamples) noexcept;
+    void runGlobalModulation (int numSamples) noexcept;
+    void mergeKeyboardMidi (juce::MidiBuffer& midiMessages, int numSamples);
+    void applyGlobalTranspose (juce::MidiBuffer& midiMessages);
+    void updateVoiceCount();
+    juce::MidiBuffer& runArpeggiator (juce::MidiBuffer& midiMessages, int numSamples) noexcept;
+    void renderCapturePreview (juce::AudioBuffer<float>& buffer, int numSamples) noexcept;
+    void processFixedEffects (juce::AudioBuffer<float>& buffer, int numSamples) noexcept;
+    void processEffectsRack (juce::AudioBuffer<float>& buffer, int numSamples) noexcept;
+
+    static BusesProperties createBusLayout();
+    void rebuildVoices (int numVoices);
+
+    //==============================================================================
+    VoiceSharedState sharedState;
+    juce::Synthesiser synth;
+    juce::AudioProcessorValueTreeState parameters;
+    SharedStateRefresher sharedStateRefresher;
+    ModulationBlockSettings modulationSettings;
+    CaptureInputSettings captureInputSettings;
+
+    const std::atomic<float>* masterGainDb = nullptr;
+    const std::atomic<float>* globalTransposeSemitones = nullptr;
+    const std::atomic<float>* voiceMono = nullptr;
+
+    juce::MidiKeyboardState keyboardState;
+    juce::MidiBuffer keyboardMidi;
+    juce::MidiBuffer transposeScratch;
+    EditorMidiQueue uiMidiQueue;
+
+    int currentProgram = 0;
+
+    InputBusRecorder inputBusRecorder;
+    std::atomic<float> outputPeak { 0.0f };
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (HalvoSynthAudioProcessor)
+};
+
+} // namespace halvo
+
+/** The factory the standalone wrapper (and any other host of the processor) calls. */
+juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter();

@@ -1,0 +1,92 @@
+#include "support/ProcessorTestHelpers.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+// Every allocation made on a thread that is counting is tallied. Replacing the global
+// operators affects the whole executable, which is why this test runs on its own.
+namespace
+{
+    thread_local bool countingThisThread = false;
+    std::atomic<int> allocationsWhileCounting { 0 };
+
+    void* allocate (std::size_t size)
+    {
+        if (countingThisThread)
+            allocationsWhileCounting.fetch_add (1);
+
+        if (void* p = std::malloc (size == 0 ? 1 : size))
+            return p;
+
+        throw std::bad_alloc();
+    }
+
+    /** Counts the allocations the current thread makes while it lives. */
+    struct AllocationCounter
+    {
+        AllocationCounter()
+        {
+            allocationsWhileCounting = 0;
+            countingThisThread = true;
+        }
+        ~AllocationCounter() { countingThisThread = false; }
+        int count() const { return allocationsWhileCounting.load(); }
+    };
+} // namespace
+
+void* operator new (std::size_t size) { return allocate (size); }
+void* operator new[] (std::size_t size) { return allocate (size); }
+void operator delete (void* p) noexcept { std::free (p); }
+void operator delete[] (void* p) noexcept { std::free (p); }
+void operator delete (void* p, std::size_t) noexcept { std::free (p); }
+void operator delete[] (void* p, std::size_t) noexcept { std::free (p); }
+
+namespace
+{
+
+using namespace halvo;
+
+TEST (ProcessBlockAllocation, NoAllocationOnceItIsPrepared)
+{
+    HalvoSynthAudioProcessor processor;
+    processor.prepareToPlay (48000.0, 512);
+
+    juce::AudioBuffer<float> buffer (2, 512);
+    juce::MidiBuffer midi;
+    midi.ensureSize (4096);
+
+    // A first block settles everything that is created lazily.
+    processor.processBlock (buffer, midi);
+
+    const std::pair<const char*, float> settings[] = { { "globalTranspose", 0.0f }, { "globalTranspose", 7.0f } };
+
+    for (const auto& [id, value] : settings)
+    {
+        test::setParameter (processor, id, value);
+
+        for (int block = 0; block < 8; ++block)
+        {
+            midi.clear();
+            midi.addEvent (juce::MidiMessage::noteOn (1, 48 + block, 0.7f), 3);
+            midi.addEvent (juce::MidiMessage::controllerEvent (1, 1, 64), 100);
+            midi.addEvent (juce::MidiMessage::noteOff (1, 47 + block), 200);
+            processor.getKeyboardState().noteOn (1, 72 + block, 0.5f);
+            processor.queueEditorMidi (juce::MidiMessage::pitchWheel (1, 9000 + block), 0);
+
+            const AllocationCounter counter;
+            processor.processBlock (buffer, midi);
+            EXPECT_EQ (counter.count(), 0) << "block " << block << " with " << id << " = " << value;
+        }
+    }
+}
+
+TEST (ProcessBlockAllocation, TheCounterSeesAllocations)
+{
+    const AllocationCounter counter;
+    auto* p = new std::vector<int> (100);
+    delete p;
+    EXPECT_GE (counter.count(), 2);
+}
+
+} // namespace
