@@ -23,10 +23,12 @@ packages=(
   fonts-inter
 )
 
+# One query for all packages keeps the nothing-to-do case quick.
+installed=$(dpkg-query -W -f='${Package} ${db:Status-Status}\n' "${packages[@]}" 2>/dev/null \
+              | awk '$2 == "installed" { print $1 }' || true)
 missing=()
 for p in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
-  [[ "$status" == "installed" ]] || missing+=("$p")
+  grep -qx -- "$p" <<<"$installed" || missing+=("$p")
 done
 
 if [[ ${#missing[@]} -eq 0 ]]; then

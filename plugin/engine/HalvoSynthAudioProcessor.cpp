@@ -168,7 +168,7 @@ void HalvoSynthAudioProcessor::mergeKeyboardMidi (juce::MidiBuffer& midiMessages
 
 void HalvoSynthAudioProcessor::applyGlobalTranspose (juce::MidiBuffer& midiMessages)
 {
-    const int semitones = juce::roundToInt (raw::valueOr (globalTransposeSemitones, 0.0f));
+    const int semitones = raw::roundHalfAwayFromZero (raw::valueOr (globalTransposeSemitones, 0.0f));
     transposeNotes (midiMessages, transposeScratch, semitones);
 }
 

@@ -25,6 +25,12 @@ namespace raw
         return static_cast<int32_t> (std::clamp (value, -limit, limit));
     }
 
+    /** Rounds to the nearest integer, halves away from zero; 0 for non-finite values. */
+    inline int32_t roundHalfAwayFromZero (float value) noexcept
+    {
+        return std::isfinite (value) ? truncate (std::round (value)) : 0;
+    }
+
     inline bool read (const std::atomic<float>* p, float& destination) noexcept
     {
         if (p == nullptr)
