@@ -147,11 +147,20 @@ int HalvoSynthAudioProcessor::countSoundingVoices() const noexcept
     return sounding;
 }
 
+bool HalvoSynthAudioProcessor::isNoteSounding (int midiNote) const noexcept
+{
+    for (int i = 0; i < synth.getNumVoices(); ++i)
+        if (auto* voice = synth.getVoice (i); voice != nullptr && voice->isVoiceActive() && voice->getCurrentlyPlayingNote() == midiNote)
+            return true;
+
+    return false;
+}
+
 //==============================================================================
 void HalvoSynthAudioProcessor::recordCaptureInput (const juce::AudioBuffer<float>& buffer, int numSamples) noexcept
 {
-    const int inputChannels = getBus (true, 0) != nullptr ? getMainBusNumInputChannels() : 0;
-    inputBusRecorder.record (buffer, inputChannels, numSamples);
+    // 0 channels when the capture input is disabled: a take then ends at once.
+    inputBusRecorder.record (buffer, getMainBusNumInputChannels(), numSamples);
 }
 
 void HalvoSynthAudioProcessor::runGlobalModulation (int) noexcept

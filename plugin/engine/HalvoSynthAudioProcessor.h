@@ -82,6 +82,9 @@ public:
     /** Voices that are playing a note (held or releasing). */
     int countSoundingVoices() const noexcept;
 
+    /** True when a voice is playing the given (transposed) note. */
+    bool isNoteSounding (int midiNote) const noexcept;
+
     // Audio-thread records, exposed read-only for inspection between blocks.
     const VoiceSharedState& getSharedState() const noexcept { return sharedState; }
     const ModulationBlockSettings& getModulationSettings() const noexcept { return modulationSettings; }

@@ -138,7 +138,7 @@ TEST_F (ProcessBlock, MonoRebuildsOneVoiceAndCutsSoundingChords)
     EXPECT_EQ (processor.getNumVoices(), 16);
 }
 
-TEST_F (ProcessBlock, NoteStealingKeepsEveryNewNote)
+TEST_F (ProcessBlock, NoteStealingMakesRoomForEveryNewNote)
 {
     juce::MidiBuffer notes;
     for (int i = 0; i < 20; ++i)
@@ -146,6 +146,8 @@ TEST_F (ProcessBlock, NoteStealingKeepsEveryNewNote)
     process (notes);
 
     EXPECT_EQ (processor.countSoundingVoices(), 16);
+    for (int note = 56; note < 60; ++note)
+        EXPECT_TRUE (processor.isNoteSounding (note)) << "the newest notes take over voices: " << note;
 }
 
 TEST_F (ProcessBlock, CaptureInputBusRecordsBeforeTheClear)
