@@ -11,6 +11,8 @@ ASAN_DIR    := build/asan
 
 CCACHE   := $(shell command -v ccache 2>/dev/null)
 LAUNCHER := $(if $(CCACHE),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# Paths inside the checkout are hashed relative to it, so another clone reuses the cache.
+export CCACHE_BASEDIR := $(CURDIR)
 
 STANDALONE := $(RELEASE_DIR)/plugin/HalvoSynth_artefacts/Release/Standalone/HALVO SYNTHESIZER
 
