@@ -137,23 +137,29 @@ bool HalvoSynthAudioProcessor::queueEditorMidi (const juce::MidiMessage& message
     return uiMidiQueue.push (message, samplePosition);
 }
 
+namespace
+{
+    template <typename Predicate>
+    int countActiveVoices (const juce::Synthesiser& synth, Predicate&& matches) noexcept
+    {
+        int count = 0;
+        for (int i = 0; i < synth.getNumVoices(); ++i)
+            if (auto* voice = synth.getVoice (i); voice != nullptr && voice->isVoiceActive() && matches (*voice))
+                ++count;
+
+        return count;
+    }
+} // namespace
+
 int HalvoSynthAudioProcessor::countSoundingVoices() const noexcept
 {
-    int sounding = 0;
-    for (int i = 0; i < synth.getNumVoices(); ++i)
-        if (auto* voice = synth.getVoice (i); voice != nullptr && voice->isVoiceActive())
-            ++sounding;
-
-    return sounding;
+    return countActiveVoices (synth, [] (const juce::SynthesiserVoice&) { return true; });
 }
 
 bool HalvoSynthAudioProcessor::isNoteSounding (int midiNote) const noexcept
 {
-    for (int i = 0; i < synth.getNumVoices(); ++i)
-        if (auto* voice = synth.getVoice (i); voice != nullptr && voice->isVoiceActive() && voice->getCurrentlyPlayingNote() == midiNote)
-            return true;
-
-    return false;
+    return countActiveVoices (synth, [midiNote] (const juce::SynthesiserVoice& voice)
+                              { return voice.getCurrentlyPlayingNote() == midiNote; }) > 0;
 }
 
 //==============================================================================

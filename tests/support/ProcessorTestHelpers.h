@@ -24,12 +24,6 @@ inline void setRawValue (HalvoSynthAudioProcessor& processor, const juce::String
     raw->store (value);
 }
 
-inline float rawValue (HalvoSynthAudioProcessor& processor, const juce::String& id)
-{
-    auto* raw = processor.getParameters().getRawParameterValue (id);
-    return raw != nullptr ? raw->load() : std::numeric_limits<float>::quiet_NaN();
-}
-
 /** Notes (note-on and note-off numbers) found in a MIDI buffer, in order. */
 inline std::vector<int> noteNumbers (const juce::MidiBuffer& midi, bool noteOns)
 {
