@@ -2,12 +2,14 @@
 #   make run    install what is missing, build the standalone (Release) and start it
 #   make test   install what is missing, build everything and run every test
 # Further targets: make test-asan (whole suite under AddressSanitizer and UBSan),
+#                  make bench (Release benchmarks, built and run),
 #                  make build (Release standalone only), make clean.
 
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 RELEASE_DIR := build/release
 TEST_DIR    := build/test
 ASAN_DIR    := build/asan
+BENCH_DIR   := build/bench
 
 CCACHE   := $(shell command -v ccache 2>/dev/null)
 LAUNCHER := $(if $(CCACHE),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
@@ -19,7 +21,7 @@ STANDALONE := $(RELEASE_DIR)/plugin/HalvoSynth_artefacts/Release/Standalone/HALV
 # Tests that open windows need an X server; without one the suite runs under a virtual one.
 CTEST_WRAP := $(if $(DISPLAY),,$(if $(shell command -v xvfb-run 2>/dev/null),xvfb-run -a -s "-screen 0 1920x1200x24",))
 
-.PHONY: deps run build test test-asan clean
+.PHONY: deps run build test test-asan bench clean
 
 deps:
 	@scripts/install-deps.sh
@@ -42,6 +44,12 @@ test-asan: deps
 	@cmake --build $(ASAN_DIR) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	$(CTEST_WRAP) ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS)
+
+# Timings only mean something from an optimised build without JUCE's assertions.
+bench: deps
+	@cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DHALVO_BUILD_TESTS=OFF -DHALVO_BUILD_BENCHMARKS=ON $(LAUNCHER) > /dev/null
+	@cmake --build $(BENCH_DIR) --target HalvoBenchmarks -j $(JOBS)
+	$(BENCH_DIR)/bench/HalvoBenchmarks
 
 clean:
 	rm -rf build

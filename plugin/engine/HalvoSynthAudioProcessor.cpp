@@ -32,12 +32,17 @@ juce::AudioProcessor::BusesProperties HalvoSynthAudioProcessor::createBusLayout(
 
 HalvoSynthAudioProcessor::HalvoSynthAudioProcessor()
     : juce::AudioProcessor (createBusLayout()),
+      wavetables (SharedWavetables::instance()),
       parameters (*this, nullptr, "HALVO_SYNTH_STATE", createParameterLayout()),
       sharedStateRefresher (parameters),
       masterGainDb (parameters.getRawParameterValue ("masterGain")),
       globalTransposeSemitones (parameters.getRawParameterValue ("globalTranspose")),
       voiceMono (parameters.getRawParameterValue ("voiceMono"))
 {
+    sharedState.wavetableBank = &wavetables.bank;
+    sharedState.wavetableLibrary = &wavetables.library;
+    sharedState.captureEngine = &captureEngine;
+
     synth.addSound (new SynthSound());
     rebuildVoices (maxVoices);
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "capture/CaptureEngine.h"
 #include "engine/BlockSettings.h"
 #include "engine/EditorMidiQueue.h"
 #include "engine/InputBusRecorder.h"
 #include "engine/SharedStateRefresher.h"
 #include "engine/VoiceSharedState.h"
+#include "wavetable/SharedWavetables.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -72,6 +74,9 @@ public:
     bool queueEditorMidi (const juce::MidiMessage& message, int samplePosition = 0) noexcept;
 
     InputBusRecorder& getInputBusRecorder() noexcept { return inputBusRecorder; }
+    CaptureEngine& getCaptureEngine() noexcept { return captureEngine; }
+    const WavetableBank& getWavetableBank() const noexcept { return wavetables.bank; }
+    const WavetableLibrary& getWavetableLibrary() const noexcept { return wavetables.library; }
 
     /** Largest absolute output sample of the last block. */
     float getOutputPeak() const noexcept { return outputPeak.load (std::memory_order_relaxed); }
@@ -107,6 +112,9 @@ private:
     void rebuildVoices (int numVoices);
 
     //==============================================================================
+    // The tables never change once built, so every processor in the process shares one copy.
+    const SharedWavetables& wavetables;
+    CaptureEngine captureEngine;
     VoiceSharedState sharedState;
     juce::Synthesiser synth;
     juce::AudioProcessorValueTreeState parameters;

@@ -1,4 +1,5 @@
 #include "support/ProcessorTestHelpers.h"
+#include "support/SignalAnalysis.h"
 
 namespace
 {
@@ -43,6 +44,45 @@ TEST_F (ProcessBlock, DefaultsWithoutNotesAreSilent)
 
     EXPECT_EQ (buffer.getMagnitude (0, blockSize), 0.0f);
     EXPECT_EQ (processor.getOutputPeak(), 0.0f);
+}
+
+TEST_F (ProcessBlock, ADefaultNoteSoundsAtItsPitchAndEndsAfterTheRelease)
+{
+    juce::MidiBuffer midi;
+    midi.addEvent (juce::MidiMessage::noteOn (1, 69, 1.0f), 0);
+    process (midi);
+
+    std::vector<float> left;
+    for (int block = 0; block < 60; ++block)
+    {
+        process();
+        left.insert (left.end(), buffer.getReadPointer (0), buffer.getReadPointer (0) + blockSize);
+    }
+
+    const double frequency = test::frequencyFromZeroCrossings (left.data(), (int) left.size(), sampleRate);
+    EXPECT_NEAR (test::centsBetween (frequency, 440.0), 0.0, 1.0);
+    EXPECT_GT (test::rms (left.data(), (int) left.size()), 0.05);
+    EXPECT_LE (test::peak (left.data(), (int) left.size()), 1.0f);
+
+    midi.clear();
+    midi.addEvent (juce::MidiMessage::noteOff (1, 69), 0);
+    process (midi);
+    EXPECT_EQ (processor.countSoundingVoices(), 1) << "the release is still running";
+
+    for (int block = 0; block < 40; ++block) // 0.3 s of release is under 29 blocks
+        process();
+    EXPECT_EQ (processor.countSoundingVoices(), 0);
+    EXPECT_EQ (buffer.getMagnitude (0, blockSize), 0.0f);
+}
+
+TEST (ProcessorTables, EveryProcessorReadsTheSameTables)
+{
+    HalvoSynthAudioProcessor first, second;
+    EXPECT_EQ (&first.getWavetableLibrary(), &second.getWavetableLibrary());
+    EXPECT_EQ (&first.getWavetableBank(), &second.getWavetableBank());
+    EXPECT_EQ (first.getSharedState().wavetableLibrary, &first.getWavetableLibrary());
+    EXPECT_EQ (first.getSharedState().captureEngine, &first.getCaptureEngine());
+    EXPECT_NE (&first.getCaptureEngine(), &second.getCaptureEngine());
 }
 
 TEST_F (ProcessBlock, TransposeMovesHostNotesAndDropsThoseOutOfRange)

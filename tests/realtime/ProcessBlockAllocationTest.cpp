@@ -59,7 +59,21 @@ TEST (ProcessBlockAllocation, NoAllocationOnceItIsPrepared)
     // A first block settles everything that is created lazily.
     processor.processBlock (buffer, midi);
 
-    const std::pair<const char*, float> settings[] = { { "globalTranspose", 0.0f }, { "globalTranspose", 7.0f } };
+    // A captured sound, so that both capture modes really play.
+    std::vector<float> cycle (2048);
+    for (size_t i = 0; i < cycle.size(); ++i)
+        cycle[i] = i < 1024 ? 0.5f : -0.5f;
+    processor.getCaptureEngine().publishAnalysis (cycle.data(), std::vector<float> (24000, 0.3f), 48000.0, 220.0f, 1.0f);
+
+    // Each setting is kept for the rest of the run, so later blocks exercise everything at once.
+    const std::pair<const char*, float> settings[] = {
+        { "globalTranspose", 0.0f },  { "globalTranspose", 7.0f }, { "unisonCount", 16.0f },
+        { "oscAWarpMode", 1.0f },     { "oscAWarpAmt", 0.5f },     { "oscAFmAmt", 0.4f },
+        { "oscBWarpMode", 5.0f },     { "oscBWarpAmt", 0.7f },     { "oscCLevel", 0.5f },
+        { "subOscLevel", 0.5f },      { "noiseLevel", 0.2f },      { "captureEnabled", 1.0f },
+        { "captureMode", 1.0f },      { "filter1Slope", 1.0f },    { "filter1Drive", 0.5f },
+        { "filter2Enabled", 1.0f },   { "filterRouting", 1.0f },   { "voicePortamento", 0.2f },
+    };
 
     for (const auto& [id, value] : settings)
     {
