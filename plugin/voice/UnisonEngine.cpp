@@ -45,6 +45,7 @@ void UnisonEngine::configure (const Settings& settings) noexcept
         slot.position = position;
         slot.warpMode = mode;
         slot.warpAmount = amount;
+        slot.resolveFrames();
     }
 
     // In table mode the bank copies hold no table, and the other way round.
@@ -70,7 +71,10 @@ void UnisonEngine::setPosition (float position) noexcept
 {
     const float clamped = std::clamp (position, 0.0f, 1.0f);
     for (auto& slot : tableSlots)
+    {
         slot.position = clamped;
+        slot.resolveFrames();
+    }
 }
 
 float UnisonEngine::copyDetuneCents (int copy, int count, float detuneCents) noexcept
@@ -93,6 +97,7 @@ void UnisonEngine::setFrequency (double frequencyHz) noexcept
         auto& table = tableSlots[(size_t) j];
         table.increment = bank.increment;
         table.level = bank.level;
+        table.resolveFrames();
     }
 }
 

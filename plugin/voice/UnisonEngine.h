@@ -108,6 +108,12 @@ private:
         int level = 0;
         int warpMode = warpOff;
         float warpAmount = 0.0f;
+        MorphTable::FramePair frames;  // resolved from table, position and level
+
+        void resolveFrames() noexcept
+        {
+            frames = table != nullptr ? table->framesAt (position, level) : MorphTable::FramePair {};
+        }
     };
 
     float nextTableSample (TableSlot& slot, float phaseOffset) noexcept
@@ -118,7 +124,7 @@ private:
         const float x = warpPhase (slot.phase * (1.0f / (float) Wavetable::cycleLength), slot.warpMode, slot.warpAmount);
         const float shifted = x + phaseOffset;
         const float readPosition = (shifted - std::floor (shifted)) * (float) Wavetable::cycleLength;
-        const float sample = slot.table->lookupMorphed (slot.position, slot.level, readPosition);
+        const float sample = slot.frames.read (readPosition);
         slot.phase = TableOscillator::wrapPhase (slot.phase + slot.increment);
         return sample;
     }
