@@ -44,13 +44,7 @@ void StateVariableFilter::prepare (double newSampleRate) noexcept
         resonanceRamp.reset (sampleRate, rampSeconds);
     }
 
-    cutoffRamp.setCurrentAndTargetValue (cutoffRamp.getTargetValue());
-    resonanceRamp.setCurrentAndTargetValue (resonanceRamp.getTargetValue());
-
-    ic1 = 0.0f;
-    ic2 = 0.0f;
-    lastCutoff = -1.0f;
-    lastResonance = -1.0f;
+    startFromTargets();
 }
 
 void StateVariableFilter::setCutoffTarget (float hz) noexcept

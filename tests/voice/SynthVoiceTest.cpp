@@ -1,10 +1,10 @@
 #include "support/SignalAnalysis.h"
+#include "support/TestNames.h"
 #include "support/VoiceTestRig.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
 
 namespace
 {
@@ -58,12 +58,7 @@ INSTANTIATE_TEST_SUITE_P (Table, SynthVoicePitch, ::testing::Values (
     PitchCase { "fine plus fifty cents", 69, 0, 0, 50.0f, 8192, 452.8930 },
     PitchCase { "wheel down", 69, 0, 0, 0.0f, 0, 391.9954 },
     PitchCase { "wheel up", 69, 0, 0, 0.0f, 16383, 440.0 * std::exp2 (2.0 * 8191.0 / 8192.0 / 12.0) }),
-    [] (const auto& info)
-    {
-        std::string name = info.param.name;
-        std::replace (name.begin(), name.end(), ' ', '_');
-        return name;
-    });
+    halvo::test::NameFromField());
 
 TEST (SynthVoice, PitchWheelRetunesASoundingNote)
 {
@@ -344,6 +339,45 @@ TEST (SynthVoice, CaptureDisabledIsSilentEvenWithASound)
     rig.noteOn (60);
     const auto out = rig.render (4800);
     EXPECT_EQ (out.getMagnitude (0, 4800), 0.0f);
+}
+
+} // namespace
+
+namespace
+{
+
+TEST (SynthVoiceSweep, EveryTableAndWarpSoundsFiniteAndBounded)
+{
+    // Four copies at level 1 can add up to 4 / sqrt(4) = 2 on one side; nothing may exceed it.
+    for (int table = 0; table < halvo::WavetableLibrary::numTables; ++table)
+    {
+        for (int warp = 0; warp <= 5; ++warp)
+        {
+            SCOPED_TRACE (testing::Message() << "table " << table << ", warp " << warp);
+            VoiceTestRig rig;
+            rig.shared.oscA.useWavetable = true;
+            rig.shared.oscA.wavetableIndex = table;
+            rig.shared.oscA.wavetablePosition = 0.6f;
+            rig.shared.oscA.warpMode = warp;
+            rig.shared.oscA.warpAmount = 0.7f;
+            rig.shared.oscB.level = 0.0f;
+            rig.shared.oscAFmAmount = 0.5f;
+            rig.shared.unisonCount = 4;
+            rig.shared.unisonDetune = 15.0f;
+            rig.shared.unisonWidth = 1.0f;
+            rig.noteOn (48);
+            const auto out = rig.render (2048);
+
+            for (int ch = 0; ch < 2; ++ch)
+            {
+                const float* samples = out.getReadPointer (ch);
+                for (int i = 0; i < out.getNumSamples(); ++i)
+                    ASSERT_TRUE (std::isfinite (samples[i])) << "channel " << ch << ", sample " << i;
+                EXPECT_LE (halvo::test::peak (samples, out.getNumSamples()), 2.0f + 1.0e-4f);
+                EXPECT_GT (rms (samples, out.getNumSamples()), 0.01);
+            }
+        }
+    }
 }
 
 } // namespace

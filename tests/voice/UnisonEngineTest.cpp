@@ -1,11 +1,9 @@
 #include "support/SignalAnalysis.h"
+#include "support/TestNames.h"
 #include "voice/UnisonEngine.h"
 #include "wavetable/SharedWavetables.h"
 
 #include <gtest/gtest.h>
-
-#include <cctype>
-#include <string>
 
 namespace
 {
@@ -149,14 +147,7 @@ INSTANTIATE_TEST_SUITE_P (Modes, UnisonWarp, ::testing::Values (
     WarpCase { "fold small forward", UnisonEngine::warpFold, 2.0e-4f, 0.2f, 0.40016f },   // 2x
     WarpCase { "fold small backward", UnisonEngine::warpFold, 2.0e-4f, 0.8f, 0.39936f }, // 2 - 2x
     WarpCase { "fold full", UnisonEngine::warpFold, 1.0f, 0.2f, 0.8f }           // u = 0.6
-), [] (const auto& info)
-{
-    std::string name = info.param.name;
-    for (auto& ch : name)
-        if (! std::isalnum ((unsigned char) ch))
-            ch = '_';
-    return name;
-});
+), halvo::test::NameFromField());
 
 TEST (UnisonEngine, TableModeFollowsTheMorphPositionAndPhaseOffset)
 {
