@@ -27,6 +27,16 @@ struct EngineWithSound
     CaptureEngine engine;
 };
 
+/** A player at the rate, started on a note with the engine's sound adopted, as a voice does it. */
+CapturePlayer playerFor (const CaptureEngine& engine, double sampleRate = 48000.0)
+{
+    CapturePlayer player;
+    player.prepare (sampleRate);
+    player.startNote (&engine);
+    player.adopt (&engine);
+    return player;
+}
+
 std::vector<float> sineSound (int length, double frequency, double rate)
 {
     std::vector<float> sound ((size_t) length);
@@ -58,10 +68,7 @@ INSTANTIATE_TEST_SUITE_P (Rates, CaptureGrainLength, ::testing::Values (
 TEST (CapturePlayer, WithoutASoundEveryModeIsSilent)
 {
     CaptureEngine empty;
-    CapturePlayer player;
-    player.prepare (48000.0);
-    player.startNote (&empty);
-    player.adopt (&empty);
+    auto player = playerFor (empty);
     player.setPitch (261.6, 1.0f);
 
     for (int i = 0; i < 100; ++i)
@@ -74,10 +81,7 @@ TEST (CapturePlayer, WithoutASoundEveryModeIsSilent)
 TEST (CapturePlayer, SourcesShorterThanSixtyFourSamplesAreSilent)
 {
     EngineWithSound held (std::vector<float> (63, 1.0f));
-    CapturePlayer player;
-    player.prepare (48000.0);
-    player.startNote (&held.engine);
-    player.adopt (&held.engine);
+    auto player = playerFor (held.engine);
 
     for (int i = 0; i < 3000; ++i)
         ASSERT_EQ (player.nextGrainSample(), 0.0f);
@@ -88,10 +92,7 @@ TEST (CapturePlayer, FirstGrainStartsAtTheFirstSampleAndGrainsOverlapEvenly)
     // A constant source shows the windows themselves: two Hann windows half a grain apart
     // add up to 1 once the second grain is running.
     EngineWithSound held (std::vector<float> (4800, 1.0f));
-    CapturePlayer player;
-    player.prepare (48000.0);
-    player.startNote (&held.engine);
-    player.adopt (&held.engine);
+    auto player = playerFor (held.engine);
     player.setPitch (200.0, 1.0f);
 
     const int length = player.getGrainLength();
@@ -111,10 +112,7 @@ TEST (CapturePlayer, GrainsFollowThePitchWhileThePlayHeadKeepsTheSoundsSpeed)
     constexpr double rate = 48000.0;
     // 320 Hz keeps successive grains in phase (a whole number of cycles per hop).
     EngineWithSound held (sineSound (48000, 320.0, rate), rate);
-    CapturePlayer player;
-    player.prepare (rate);
-    player.startNote (&held.engine);
-    player.adopt (&held.engine);
+    auto player = playerFor (held.engine, rate);
     player.setPitch (400.0, 2.0f); // note 72 against a root at note 60
 
     std::vector<float> out (24000);
@@ -131,10 +129,7 @@ TEST (CapturePlayer, GrainsFollowThePitchWhileThePlayHeadKeepsTheSoundsSpeed)
 TEST (CapturePlayer, ASoundAtAnotherRateIsReadAtItsOwnSpeed)
 {
     EngineWithSound held (sineSound (24000, 320.0, 24000.0), 24000.0);
-    CapturePlayer player;
-    player.prepare (48000.0);
-    player.startNote (&held.engine);
-    player.adopt (&held.engine);
+    auto player = playerFor (held.engine);
     player.setPitch (200.0, 1.0f);
 
     std::vector<float> out (30000);
