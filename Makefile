@@ -2,6 +2,7 @@
 #   make run    install what is missing, build the standalone (Release) and start it
 #   make test   install what is missing, build everything and run every test
 # Further targets: make test-asan (whole suite under AddressSanitizer and UBSan),
+#                  make test-tsan (whole suite under ThreadSanitizer),
 #                  make bench (Release benchmarks, built and run),
 #                  make build (Release standalone only), make clean.
 
@@ -9,6 +10,7 @@ JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 RELEASE_DIR := build/release
 TEST_DIR    := build/test
 ASAN_DIR    := build/asan
+TSAN_DIR    := build/tsan
 BENCH_DIR   := build/bench
 
 CCACHE   := $(shell command -v ccache 2>/dev/null)
@@ -21,7 +23,7 @@ STANDALONE := $(RELEASE_DIR)/plugin/HalvoSynth_artefacts/Release/Standalone/HALV
 # Tests that open windows need an X server; without one the suite runs under a virtual one.
 CTEST_WRAP := $(if $(DISPLAY),,$(if $(shell command -v xvfb-run 2>/dev/null),xvfb-run -a -s "-screen 0 1920x1200x24",))
 
-.PHONY: deps run build test test-asan bench clean
+.PHONY: deps run build test test-asan test-tsan bench clean
 
 deps:
 	@scripts/install-deps.sh
@@ -50,6 +52,14 @@ bench: deps
 	@cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DHALVO_BUILD_TESTS=OFF -DHALVO_BUILD_BENCHMARKS=ON $(LAUNCHER) > /dev/null
 	@cmake --build $(BENCH_DIR) --target HalvoBenchmarks -j $(JOBS)
 	$(BENCH_DIR)/bench/HalvoBenchmarks
+
+# The whole suite under ThreadSanitizer: the hand-offs between the editor's thread and the
+# audio thread are exercised from two threads by the tests.
+test-tsan: deps
+	@cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVO_BUILD_TESTS=ON -DHALVO_BUILD_BENCHMARKS=OFF -DHALVO_THREAD_SANITIZE=ON $(LAUNCHER) > /dev/null
+	@cmake --build $(TSAN_DIR) -j $(JOBS)
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	$(CTEST_WRAP) ctest --test-dir $(TSAN_DIR) --output-on-failure -j $(JOBS)
 
 clean:
 	rm -rf build

@@ -42,6 +42,11 @@ HalvoSynthAudioProcessor::HalvoSynthAudioProcessor()
     sharedState.wavetableBank = &wavetables.bank;
     sharedState.wavetableLibrary = &wavetables.library;
     sharedState.captureEngine = &captureEngine;
+    sharedState.routeSnapshot = &globalModulation.getRouteSnapshot();
+    for (int i = 0; i < GlobalModulation::numLfos; ++i)
+        sharedState.lfos[(size_t) i] = &globalModulation.getLfo (i);
+    for (int i = 0; i < GlobalModulation::numMacros; ++i)
+        sharedState.macros[(size_t) i] = &globalModulation.getMacro (i);
 
     synth.addSound (new SynthSound());
     rebuildVoices (maxVoices);
@@ -95,6 +100,7 @@ bool HalvoSynthAudioProcessor::isBusesLayoutSupported (const BusesLayout& layout
 void HalvoSynthAudioProcessor::prepareToPlay (double sampleRate, int)
 {
     synth.setCurrentPlaybackSampleRate (sampleRate);
+    globalModulation.prepare (sampleRate);
 
     keyboardMidi.ensureSize (keyboardMidiBytes);
     transposeScratch.ensureSize (transposeScratchBytes);
@@ -168,15 +174,70 @@ bool HalvoSynthAudioProcessor::isNoteSounding (int midiNote) const noexcept
 }
 
 //==============================================================================
+bool HalvoSynthAudioProcessor::createRouteFromDrop (const juce::String& sourceKey, const juce::String& parameterId)
+{
+    const bool changed = globalModulation.getRouteList().createFromDrop (sourceKey, parameterId);
+    if (changed)
+        globalModulation.publishRoutes();
+    return changed;
+}
+
+bool HalvoSynthAudioProcessor::setRouteDepthForParameter (const juce::String& parameterId, float depth)
+{
+    const bool changed = globalModulation.getRouteList().setDepthForParameter (parameterId, depth);
+    if (changed)
+        globalModulation.publishRoutes();
+    return changed;
+}
+
+void HalvoSynthAudioProcessor::setRouteDepth (int routeIndex, float depth)
+{
+    globalModulation.getRouteList().setRouteDepth (routeIndex, depth);
+    globalModulation.publishRoutes();
+}
+
+void HalvoSynthAudioProcessor::removeRoute (int routeIndex)
+{
+    globalModulation.getRouteList().removeRoute (routeIndex);
+    globalModulation.publishRoutes();
+}
+
+void HalvoSynthAudioProcessor::removeRoutes (const std::vector<int>& routePositions)
+{
+    globalModulation.getRouteList().removeRoutesAt (routePositions);
+    globalModulation.publishRoutes();
+}
+
+std::vector<LfoPoint> HalvoSynthAudioProcessor::getLfoPoints (int lfoNumber) const
+{
+    return globalModulation.getCustomShapes().getPoints (lfoNumber);
+}
+
+void HalvoSynthAudioProcessor::setLfoPoints (int lfoNumber, const std::vector<LfoPoint>& points)
+{
+    globalModulation.getCustomShapes().setPoints (lfoNumber, points);
+}
+
+bool HalvoSynthAudioProcessor::isLfoCustomActive (int lfoNumber) const
+{
+    return globalModulation.getCustomShapes().isActive (lfoNumber);
+}
+
+void HalvoSynthAudioProcessor::setLfoCustomActive (int lfoNumber, bool active)
+{
+    globalModulation.getCustomShapes().setActive (lfoNumber, active);
+}
+
+//==============================================================================
 void HalvoSynthAudioProcessor::recordCaptureInput (const juce::AudioBuffer<float>& buffer, int numSamples) noexcept
 {
     // 0 channels when the capture input is disabled: a take then ends at once.
     inputBusRecorder.record (buffer, getMainBusNumInputChannels(), numSamples);
 }
 
-void HalvoSynthAudioProcessor::runGlobalModulation (int) noexcept
+void HalvoSynthAudioProcessor::runGlobalModulation (int numSamples) noexcept
 {
-    // The ten LFOs and the processor's own route matrix run here, once per block.
+    globalModulation.processBlock (modulationSettings, numSamples);
 }
 
 void HalvoSynthAudioProcessor::mergeKeyboardMidi (juce::MidiBuffer& midiMessages, int numSamples)

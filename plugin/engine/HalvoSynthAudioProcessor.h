@@ -6,6 +6,7 @@
 #include "engine/InputBusRecorder.h"
 #include "engine/SharedStateRefresher.h"
 #include "engine/VoiceSharedState.h"
+#include "modulation/GlobalModulation.h"
 #include "wavetable/SharedWavetables.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -90,6 +91,32 @@ public:
     /** True when a voice is playing the given (transposed) note. */
     bool isNoteSounding (int midiNote) const noexcept;
 
+    //==============================================================================
+    // Modulation: what the editor's chips, knob rings, menus and LFO panels call. Each route
+    // change is published to the audio thread at once.
+
+    /** A source chip dropped on a parameter's knob: a route at depth 0.5 (or the existing one
+        re-armed at 0.5). Returns false when the source or the knob has no modulation. */
+    bool createRouteFromDrop (const juce::String& sourceKey, const juce::String& parameterId);
+
+    /** The knob's modulation ring: the knob's last route gets the depth (clamped to -1..1). */
+    bool setRouteDepthForParameter (const juce::String& parameterId, float depth);
+
+    void setRouteDepth (int routeIndex, float depth);
+    void removeRoute (int routeIndex);
+    /** Removes the routes at these list positions (positions no longer in the list are skipped). */
+    void removeRoutes (const std::vector<int>& routePositions);
+    const std::vector<UserModRoute>& getModRoutes() const noexcept { return globalModulation.getRoutes(); }
+
+    /** LFO n (1..10): its drawn points, whether the drawing is played, and its phase. */
+    std::vector<LfoPoint> getLfoPoints (int lfoNumber) const;
+    void setLfoPoints (int lfoNumber, const std::vector<LfoPoint>& points);
+    bool isLfoCustomActive (int lfoNumber) const;
+    void setLfoCustomActive (int lfoNumber, bool active);
+    float getLfoPhase (int lfoNumber) const noexcept { return globalModulation.getPhaseReadout (lfoNumber); }
+
+    GlobalModulation& getGlobalModulation() noexcept { return globalModulation; }
+
     // Audio-thread records, exposed read-only for inspection between blocks.
     const VoiceSharedState& getSharedState() const noexcept { return sharedState; }
     const ModulationBlockSettings& getModulationSettings() const noexcept { return modulationSettings; }
@@ -115,6 +142,7 @@ private:
     // The tables never change once built, so every processor in the process shares one copy.
     const SharedWavetables& wavetables;
     CaptureEngine captureEngine;
+    GlobalModulation globalModulation;
     VoiceSharedState sharedState;
     juce::Synthesiser synth;
     juce::AudioProcessorValueTreeState parameters;

@@ -1,6 +1,7 @@
 #include "voice/SynthVoice.h"
 
 #include "capture/CaptureEngine.h"
+#include "modulation/LFO.h"
 #include "voice/SynthSound.h"
 #include "wavetable/WavetableBank.h"
 #include "wavetable/WavetableLibrary.h"
@@ -13,28 +14,6 @@ namespace halvo
 
 namespace
 {
-    /** The destinations the voice itself applies, by their index in the modulation matrix. */
-    enum Destination
-    {
-        pitchA = 0,
-        pitchB = 1,
-        cutoff1 = 2,
-        levelA = 3,
-        levelB = 4,
-        levelSub = 5,
-        pitchC = 8,
-        levelC = 9,
-        levelNoise = 10,
-        positionA = 11,
-        positionB = 12,
-        positionC = 13,
-        cutoff2 = 14,
-        resonance1 = 15,
-        drive1 = 16,
-        resonance2 = 17,
-        drive2 = 18
-    };
-
     constexpr double levelRampSeconds = 0.02;
     constexpr float bendRangeSemitones = 2.0f;
     constexpr float maxModulatedLevel = 1.5f;
@@ -56,6 +35,46 @@ SynthVoice::SynthVoice (const VoiceSharedState& sharedState)
 {
     // A sample rate of 0 means the voice was never prepared; 44100 keeps it playable.
     setCurrentPlaybackSampleRate (44100.0);
+    wireModulationMatrix();
+}
+
+//==============================================================================
+void SynthVoice::wireSharedSources() noexcept
+{
+    for (int n = 1; n <= VoiceSharedState::numLfos; ++n)
+        matrix.setSource ((ModulationSourceId) lfoSourceSlot (n), shared.lfos[(size_t) n - 1]);
+
+    for (int n = 1; n <= VoiceSharedState::numMacros; ++n)
+        matrix.setSource ((ModulationSourceId) macroSourceSlot (n), shared.macros[(size_t) n - 1]);
+}
+
+void SynthVoice::wireModulationMatrix() noexcept
+{
+    using Id = ModulationSourceId;
+    using Dest = ModulationDestination;
+
+    wireSharedSources();
+    matrix.setSource (Id::ENV1, &ampEnvelopeSource);
+    matrix.setSource (Id::VEL, &velocitySource);
+    matrix.setSource (Id::BEND, &bendSource);
+    matrix.setSource (Id::CAPAMP, &captureAmplitude);
+    matrix.setSource (Id::ENV2, &modEnvelopeSources[0]);
+    matrix.setSource (Id::ENV3, &modEnvelopeSources[1]);
+    matrix.setSource (Id::ENV4, &modEnvelopeSources[2]);
+    matrix.setSource (Id::NOTE, &noteSource);
+
+    if (matrix.getNumRoutes() > 0)
+        return;
+
+    // In the order of the fixed-depth parameters, which set their depths every block.
+    const std::pair<Id, Dest> fixedRoutes[numFixedRoutes] = {
+        { Id::LFO1, Dest::F1_CUTOFF },  { Id::LFO1, Dest::OSCA_PITCH }, { Id::LFO2, Dest::OSCB_PITCH },
+        { Id::VEL, Dest::F1_CUTOFF },   { Id::LFO1, Dest::OSCA_WTPOS }, { Id::LFO2, Dest::OSCB_WTPOS },
+        { Id::ENV2, Dest::OSCA_WTPOS }, { Id::ENV2, Dest::F1_CUTOFF },  { Id::LFO2, Dest::F1_CUTOFF },
+    };
+
+    for (const auto& [source, destination] : fixedRoutes)
+        matrix.addRoute (source, destination, 0.0f, true);
 }
 
 bool SynthVoice::canPlaySound (juce::SynthesiserSound* sound)
@@ -93,6 +112,13 @@ void SynthVoice::setCurrentPlaybackSampleRate (double newRate)
     ampEnvelope.setSampleRate (newRate);
     for (auto& envelope : modEnvelopes)
         envelope.setSampleRate (newRate);
+
+    captureAmplitude.prepare (newRate);
+    ampEnvelopeSource.prepare (newRate);
+    for (auto& source : modEnvelopeSources)
+        source.prepare (newRate);
+
+    wireModulationMatrix();
 }
 
 void SynthVoice::startNote (int midiNoteNumber, float velocity, juce::SynthesiserSound*, int currentPitchWheelPosition)
@@ -110,6 +136,10 @@ void SynthVoice::startNote (int midiNoteNumber, float velocity, juce::Synthesise
 
     setBend (currentPitchWheelPosition);
 
+    velocitySource.setValue (velocity);
+    noteSource.setValue ((float) midiNoteNumber / 127.0f);
+    wireSharedSources();
+
     refreshOscillatorSettings();
     oscA.startNote();
     oscB.startNote();
@@ -117,6 +147,7 @@ void SynthVoice::startNote (int midiNoteNumber, float velocity, juce::Synthesise
     sub.phase = 0.0f;
     capture.startNote (shared.captureEngine);
     jumpLevelRamps();
+    captureAmplitude.reset();
     pitchOffsetA = pitchOffsetB = pitchOffsetC = 0.0f;
     positionOffsetA = positionOffsetB = positionOffsetC = 0.0f;
 
@@ -171,6 +202,7 @@ void SynthVoice::setBend (int pitchWheelPosition) noexcept
 {
     const float bend = (float) (pitchWheelPosition - 8192) / 8192.0f;
     bendSemitones = bendRangeSemitones * bend;
+    bendSource.setValue (bend);
 }
 
 void SynthVoice::pitchWheelMoved (int newPitchWheelValue)
@@ -245,6 +277,7 @@ void SynthVoice::renderNextBlock (juce::AudioBuffer<float>& outputBuffer, int st
     advanceGlide (numSamples);
     adoptCapture();
     advanceModulationEnvelopes (numSamples);
+    pickUpRoutes();
     evaluateModulation();
     applyModulation();
     updateOscillatorFrequencies();
@@ -287,41 +320,60 @@ void SynthVoice::advanceModulationEnvelopes (int numSamples) noexcept
     }
 }
 
+void SynthVoice::pickUpRoutes() noexcept
+{
+    for (int i = 0; i < numFixedRoutes && i < matrix.getNumRoutes(); ++i)
+        matrix.setDepth (i, shared.fixedDepths[(size_t) i]);
+
+    const auto* snapshot = shared.routeSnapshot;
+    if (snapshot == nullptr || snapshot->version == appliedRouteVersion)
+        return;
+
+    // The user's routes follow the fixed ones; the matrix keeps the first 23 that fit.
+    matrix.truncateRoutes (numFixedRoutes);
+    for (int i = 0; i < snapshot->count && i < RouteSnapshot::maxRoutes; ++i)
+    {
+        const auto& route = snapshot->routes[(size_t) i];
+        matrix.addRoute (route.source, route.destination, route.depth, route.enabled);
+    }
+
+    appliedRouteVersion = snapshot->version;
+}
+
 void SynthVoice::evaluateModulation() noexcept
 {
-    // The route matrix adds source x depth into these sums; with no routes every
-    // destination stays where its parameter puts it.
-    modulationSums.fill (0.0f);
+    matrix.evaluate();
 }
 
 void SynthVoice::applyModulation() noexcept
 {
-    const auto& d = modulationSums;
+    const auto d = [this] (ModulationDestination destination) { return matrix.getSum (destination); };
+    using Dest = ModulationDestination;
 
-    pitchOffsetA = 12.0f * d[pitchA];
-    pitchOffsetB = 12.0f * d[pitchB];
-    pitchOffsetC = 12.0f * d[pitchC];
+    pitchOffsetA = 12.0f * d (Dest::OSCA_PITCH);
+    pitchOffsetB = 12.0f * d (Dest::OSCB_PITCH);
+    pitchOffsetC = 12.0f * d (Dest::OSCC_PITCH);
 
     filter1Settings = shared.filter1;
-    filter1Settings.cutoff = shared.filter1.cutoff * std::exp2 (5.0f * d[cutoff1]);
-    filter1Settings.resonance = std::clamp (shared.filter1.resonance + d[resonance1], 0.0f, 1.0f);
-    filter1Settings.drive = std::clamp (shared.filter1.drive + d[drive1], 0.0f, 1.0f);
+    filter1Settings.cutoff = shared.filter1.cutoff * std::exp2 (5.0f * d (Dest::F1_CUTOFF));
+    filter1Settings.resonance = std::clamp (shared.filter1.resonance + d (Dest::F1_RES), 0.0f, 1.0f);
+    filter1Settings.drive = std::clamp (shared.filter1.drive + d (Dest::F1_DRIVE), 0.0f, 1.0f);
 
     filter2Settings = shared.filter2;
-    filter2Settings.cutoff = shared.filter2.cutoff * std::exp2 (5.0f * d[cutoff2]);
-    filter2Settings.resonance = std::clamp (shared.filter2.resonance + d[resonance2], 0.0f, 1.0f);
-    filter2Settings.drive = std::clamp (shared.filter2.drive + d[drive2], 0.0f, 1.0f);
+    filter2Settings.cutoff = shared.filter2.cutoff * std::exp2 (5.0f * d (Dest::F2_CUTOFF));
+    filter2Settings.resonance = std::clamp (shared.filter2.resonance + d (Dest::F2_RES), 0.0f, 1.0f);
+    filter2Settings.drive = std::clamp (shared.filter2.drive + d (Dest::F2_DRIVE), 0.0f, 1.0f);
 
-    oscALevel.setTargetValue (modulatedLevel (shared.oscA.level, d[levelA]));
-    oscBLevel.setTargetValue (modulatedLevel (shared.oscB.level, d[levelB]));
-    oscCLevel.setTargetValue (modulatedLevel (shared.oscC.level, d[levelC]));
-    subLevel.setTargetValue (modulatedLevel (shared.subLevel, d[levelSub]));
-    noiseLevel.setTargetValue (modulatedLevel (shared.noiseLevel, d[levelNoise]));
+    oscALevel.setTargetValue (modulatedLevel (shared.oscA.level, d (Dest::OSCA_LEVEL)));
+    oscBLevel.setTargetValue (modulatedLevel (shared.oscB.level, d (Dest::OSCB_LEVEL)));
+    oscCLevel.setTargetValue (modulatedLevel (shared.oscC.level, d (Dest::OSCC_LEVEL)));
+    subLevel.setTargetValue (modulatedLevel (shared.subLevel, d (Dest::SUB_LEVEL)));
+    noiseLevel.setTargetValue (modulatedLevel (shared.noiseLevel, d (Dest::NOISE_LEVEL)));
     captureLevel.setTargetValue (shared.captureEnabled ? shared.captureLevel : 0.0f);
 
-    positionOffsetA = d[positionA];
-    positionOffsetB = d[positionB];
-    positionOffsetC = d[positionC];
+    positionOffsetA = d (Dest::OSCA_WTPOS);
+    positionOffsetB = d (Dest::OSCB_WTPOS);
+    positionOffsetC = d (Dest::OSCC_WTPOS);
 }
 
 void SynthVoice::applyWavetablePositions() noexcept
@@ -363,8 +415,10 @@ void SynthVoice::renderSamples (juce::AudioBuffer<float>& outputBuffer, int star
         const float levelOfA = oscALevel.getNextValue();
         const float levelOfB = oscBLevel.getNextValue();
         const float levelOfC = oscCLevel.getNextValue();
+        const float levelOfCapture = captureLevel.getNextValue();
         const float mono = noiseSample * noiseLevel.getNextValue() + subSample * subLevel.getNextValue()
-                         + captureSample * captureLevel.getNextValue();
+                         + captureSample * levelOfCapture;
+        captureAmplitude.follow (std::abs (captureSample * levelOfCapture));
         const float mixLeft = mono + a.left * levelOfA + b.left * levelOfB + c.left * levelOfC;
         const float mixRight = mono + a.right * levelOfA + b.right * levelOfB + c.right * levelOfC;
 

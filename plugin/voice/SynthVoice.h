@@ -3,6 +3,8 @@
 #include "dsp/DualFilter.h"
 #include "dsp/LinearEnvelope.h"
 #include "engine/VoiceSharedState.h"
+#include "modulation/ModulationMatrix.h"
+#include "modulation/ModulationSource.h"
 #include "voice/CapturePlayer.h"
 #include "voice/TableOscillator.h"
 #include "voice/UnisonEngine.h"
@@ -25,8 +27,9 @@ namespace halvo
 class SynthVoice final : public juce::SynthesiserVoice
 {
 public:
-    /** Destinations of the voice's modulation matrix. */
-    static constexpr int numModulationDestinations = 49;
+    /** The nine routes every voice starts with, driven by the fixed-depth parameters; the
+        user's routes follow them in the same list. */
+    static constexpr int numFixedRoutes = 9;
 
     explicit SynthVoice (const VoiceSharedState& sharedState);
 
@@ -43,6 +46,11 @@ public:
         the bend, the oscillators' tuning and the modulated pitch offsets. */
     void updateOscillatorFrequencies() noexcept;
 
+    /** Fills the matrix's source slots (the shared LFOs and macros, the voice's own envelopes,
+        velocity, bend, note and capture amplitude) and, when the matrix has no routes yet,
+        adds the nine fixed routes at depth 0. */
+    void wireModulationMatrix() noexcept;
+
     //==============================================================================
     // Read-only views for inspection between blocks.
     const VoiceSharedState& getSharedState() const noexcept { return shared; }
@@ -52,6 +60,8 @@ public:
     const TableOscillator& getSubOscillator() const noexcept { return sub; }
     const CapturePlayer& getCapturePlayer() const noexcept { return capture; }
     const FilterSection& getFilters() const noexcept { return filters; }
+    const ModulationMatrix& getModulationMatrix() const noexcept { return matrix; }
+    float getCaptureAmplitude() const noexcept { return captureAmplitude.getValue(); }
     float getGlideNote() const noexcept { return glideCurrentNote; }
     float getBendSemitones() const noexcept { return bendSemitones; }
     float getVelocityGain() const noexcept { return velocityGain; }
@@ -65,6 +75,7 @@ private:
     void advanceGlide (int numSamples) noexcept;
     void adoptCapture() noexcept;
     void advanceModulationEnvelopes (int numSamples) noexcept;
+    void pickUpRoutes() noexcept;
     void evaluateModulation() noexcept;
     void applyModulation() noexcept;
     void applyWavetablePositions() noexcept;
@@ -73,6 +84,7 @@ private:
 
     UnisonEngine::Settings oscillatorSettings (const OscillatorParams& params) const noexcept;
     void setBend (int pitchWheelPosition) noexcept;
+    void wireSharedSources() noexcept;
     void jumpLevelRamps() noexcept;
 
     //==============================================================================
@@ -90,9 +102,20 @@ private:
     float keyFrequency = DualFilter::keyTrackReference;
 
     LinearEnvelope ampEnvelope;
-    std::array<LinearEnvelope, 3> modEnvelopes;  // ENV2, ENV3, ENV4
 
-    std::array<float, numModulationDestinations> modulationSums {};
+    ValueModulationSource velocitySource { false };
+    ValueModulationSource bendSource { true };
+    ValueModulationSource noteSource { false };
+    EnvelopeModulationSource ampEnvelopeSource { &ampEnvelope };
+    CaptureAmplitudeSource captureAmplitude;
+
+    std::array<LinearEnvelope, 3> modEnvelopes;  // ENV2, ENV3, ENV4
+    std::array<EnvelopeModulationSource, 3> modEnvelopeSources { EnvelopeModulationSource { &modEnvelopes[0] },
+                                                                 EnvelopeModulationSource { &modEnvelopes[1] },
+                                                                 EnvelopeModulationSource { &modEnvelopes[2] } };
+
+    ModulationMatrix matrix;
+    int appliedRouteVersion = -1;
 
     // Modulation results kept between blocks.
     float pitchOffsetA = 0.0f, pitchOffsetB = 0.0f, pitchOffsetC = 0.0f;  // semitones

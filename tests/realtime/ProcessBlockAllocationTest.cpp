@@ -65,6 +65,13 @@ TEST (ProcessBlockAllocation, NoAllocationOnceItIsPrepared)
         cycle[i] = i < 1024 ? 0.5f : -0.5f;
     processor.getCaptureEngine().publishAnalysis (cycle.data(), std::vector<float> (24000, 0.3f), 48000.0, 220.0f, 1.0f);
 
+    // User routes into the voices and into the LFOs, and a drawn LFO shape.
+    for (const auto& [source, knob] : { std::pair { "LFO1", "oscAFineTune" }, { "MAC1", "filterCutoff" }, { "ENV2", "oscBLevel" },
+                                        { "VEL", "filter2Drive" }, { "LFO3", "lfo1Rate" }, { "NOTE", "oscCWtPos" } })
+        ASSERT_TRUE (processor.createRouteFromDrop (source, knob)) << source << " on " << knob;
+    processor.setLfoPoints (1, { { 0.0f, -1.0f }, { 0.5f, 1.0f }, { 1.0f, -1.0f } });
+    processor.setLfoCustomActive (1, true);
+
     // Each setting is kept for the rest of the run, so later blocks exercise everything at once.
     const std::pair<const char*, float> settings[] = {
         { "globalTranspose", 0.0f },  { "globalTranspose", 7.0f }, { "unisonCount", 16.0f },
@@ -73,6 +80,8 @@ TEST (ProcessBlockAllocation, NoAllocationOnceItIsPrepared)
         { "subOscLevel", 0.5f },      { "noiseLevel", 0.2f },      { "captureEnabled", 1.0f },
         { "captureMode", 1.0f },      { "filter1Slope", 1.0f },    { "filter1Drive", 0.5f },
         { "filter2Enabled", 1.0f },   { "filterRouting", 1.0f },   { "voicePortamento", 0.2f },
+        { "modDepthLfo1Cutoff", 0.5f }, { "modDepthEnv2OscAWtPos", 0.3f }, { "lfo2Sync", 7.0f },
+        { "lfo3Shape", 5.0f },        { "macro1", 0.7f },
     };
 
     for (const auto& [id, value] : settings)
@@ -87,6 +96,8 @@ TEST (ProcessBlockAllocation, NoAllocationOnceItIsPrepared)
             midi.addEvent (juce::MidiMessage::noteOff (1, 47 + block), 200);
             processor.getKeyboardState().noteOn (1, 72 + block, 0.5f);
             processor.queueEditorMidi (juce::MidiMessage::pitchWheel (1, 9000 + block), 0);
+            // A changed route is picked up by the next block, on the audio thread.
+            processor.setRouteDepthForParameter ("filterCutoff", 0.1f * (float) block);
 
             const AllocationCounter counter;
             processor.processBlock (buffer, midi);
