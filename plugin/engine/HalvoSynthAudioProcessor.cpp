@@ -37,7 +37,10 @@ HalvoSynthAudioProcessor::HalvoSynthAudioProcessor()
       sharedStateRefresher (parameters),
       masterGainDb (parameters.getRawParameterValue ("masterGain")),
       globalTransposeSemitones (parameters.getRawParameterValue ("globalTranspose")),
-      voiceMono (parameters.getRawParameterValue ("voiceMono"))
+      voiceMono (parameters.getRawParameterValue ("voiceMono")),
+      arpParameters { parameters.getRawParameterValue ("arpOn"),      parameters.getRawParameterValue ("arpMode"),
+                      parameters.getRawParameterValue ("arpRate"),    parameters.getRawParameterValue ("arpOctaves"),
+                      parameters.getRawParameterValue ("arpGate"),    parameters.getRawParameterValue ("arpHold") }
 {
     sharedState.wavetableBank = &wavetables.bank;
     sharedState.wavetableLibrary = &wavetables.library;
@@ -101,6 +104,7 @@ void HalvoSynthAudioProcessor::prepareToPlay (double sampleRate, int)
 {
     synth.setCurrentPlaybackSampleRate (sampleRate);
     globalModulation.prepare (sampleRate);
+    arpeggiator.prepare (sampleRate);
 
     keyboardMidi.ensureSize (keyboardMidiBytes);
     transposeScratch.ensureSize (transposeScratchBytes);
@@ -271,10 +275,19 @@ void HalvoSynthAudioProcessor::rebuildVoices (int numVoices)
     synth.setCurrentPlaybackSampleRate (getSampleRate());
 }
 
-juce::MidiBuffer& HalvoSynthAudioProcessor::runArpeggiator (juce::MidiBuffer& midiMessages, int) noexcept
+const juce::MidiBuffer& HalvoSynthAudioProcessor::runArpeggiator (const juce::MidiBuffer& midiMessages, int numSamples) noexcept
 {
+    Arpeggiator::Settings settings;
+    settings.on = raw::valueOr (arpParameters.on, 0.0f) >= 0.5f;
+    settings.hold = raw::valueOr (arpParameters.hold, 0.0f) >= 0.5f;
+    settings.mode = raw::truncate (raw::valueOr (arpParameters.mode, 0.0f));
+    settings.rateIndex = raw::truncate (raw::valueOr (arpParameters.rate, 3.0f));
+    settings.octaves = raw::truncate (raw::valueOr (arpParameters.octaves, 1.0f));
+    settings.gate = raw::valueOr (arpParameters.gate, 0.5f);
+    settings.tempoBpm = modulationSettings.tempoBpm;
+
     // With the arpeggiator off the voices play the block's own MIDI.
-    return midiMessages;
+    return arpeggiator.process (midiMessages, numSamples, settings);
 }
 
 void HalvoSynthAudioProcessor::renderCapturePreview (juce::AudioBuffer<float>&, int) noexcept

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/CaptureEngine.h"
+#include "engine/Arpeggiator.h"
 #include "engine/BlockSettings.h"
 #include "engine/EditorMidiQueue.h"
 #include "engine/InputBusRecorder.h"
@@ -75,6 +76,7 @@ public:
     bool queueEditorMidi (const juce::MidiMessage& message, int samplePosition = 0) noexcept;
 
     InputBusRecorder& getInputBusRecorder() noexcept { return inputBusRecorder; }
+    const Arpeggiator& getArpeggiator() const noexcept { return arpeggiator; }
     CaptureEngine& getCaptureEngine() noexcept { return captureEngine; }
     const WavetableBank& getWavetableBank() const noexcept { return wavetables.bank; }
     const WavetableLibrary& getWavetableLibrary() const noexcept { return wavetables.library; }
@@ -130,7 +132,7 @@ private:
     void mergeKeyboardMidi (juce::MidiBuffer& midiMessages, int numSamples);
     void applyGlobalTranspose (juce::MidiBuffer& midiMessages);
     void updateVoiceCount();
-    juce::MidiBuffer& runArpeggiator (juce::MidiBuffer& midiMessages, int numSamples) noexcept;
+    const juce::MidiBuffer& runArpeggiator (const juce::MidiBuffer& midiMessages, int numSamples) noexcept;
     void renderCapturePreview (juce::AudioBuffer<float>& buffer, int numSamples) noexcept;
     void processFixedEffects (juce::AudioBuffer<float>& buffer, int numSamples) noexcept;
     void processEffectsRack (juce::AudioBuffer<float>& buffer, int numSamples) noexcept;
@@ -153,6 +155,18 @@ private:
     const std::atomic<float>* masterGainDb = nullptr;
     const std::atomic<float>* globalTransposeSemitones = nullptr;
     const std::atomic<float>* voiceMono = nullptr;
+
+    struct ArpeggiatorParameters
+    {
+        const std::atomic<float>* on = nullptr;
+        const std::atomic<float>* mode = nullptr;
+        const std::atomic<float>* rate = nullptr;
+        const std::atomic<float>* octaves = nullptr;
+        const std::atomic<float>* gate = nullptr;
+        const std::atomic<float>* hold = nullptr;
+    };
+    ArpeggiatorParameters arpParameters;
+    Arpeggiator arpeggiator;
 
     juce::MidiKeyboardState keyboardState;
     juce::MidiBuffer keyboardMidi;

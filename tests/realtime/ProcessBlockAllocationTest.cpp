@@ -81,7 +81,9 @@ TEST (ProcessBlockAllocation, NoAllocationOnceItIsPrepared)
         { "captureMode", 1.0f },      { "filter1Slope", 1.0f },    { "filter1Drive", 0.5f },
         { "filter2Enabled", 1.0f },   { "filterRouting", 1.0f },   { "voicePortamento", 0.2f },
         { "modDepthLfo1Cutoff", 0.5f }, { "modDepthEnv2OscAWtPos", 0.3f }, { "lfo2Sync", 7.0f },
-        { "lfo3Shape", 5.0f },        { "macro1", 0.7f },
+        { "lfo3Shape", 5.0f },        { "macro1", 0.7f },          { "arpOn", 1.0f },
+        { "arpMode", 3.0f },          { "arpRate", 5.0f },         { "arpHold", 1.0f },
+        { "arpHold", 0.0f },          { "arpOn", 0.0f },
     };
 
     for (const auto& [id, value] : settings)
