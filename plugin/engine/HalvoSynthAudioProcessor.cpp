@@ -40,7 +40,8 @@ HalvoSynthAudioProcessor::HalvoSynthAudioProcessor()
       voiceMono (parameters.getRawParameterValue ("voiceMono")),
       arpParameters { parameters.getRawParameterValue ("arpOn"),      parameters.getRawParameterValue ("arpMode"),
                       parameters.getRawParameterValue ("arpRate"),    parameters.getRawParameterValue ("arpOctaves"),
-                      parameters.getRawParameterValue ("arpGate"),    parameters.getRawParameterValue ("arpHold") }
+                      parameters.getRawParameterValue ("arpGate"),    parameters.getRawParameterValue ("arpHold") },
+      effects (parameters)
 {
     sharedState.wavetableBank = &wavetables.bank;
     sharedState.wavetableLibrary = &wavetables.library;
@@ -105,6 +106,7 @@ void HalvoSynthAudioProcessor::prepareToPlay (double sampleRate, int)
     synth.setCurrentPlaybackSampleRate (sampleRate);
     globalModulation.prepare (sampleRate);
     arpeggiator.prepare (sampleRate);
+    effects.prepare (sampleRate);
 
     keyboardMidi.ensureSize (keyboardMidiBytes);
     transposeScratch.ensureSize (transposeScratchBytes);
@@ -295,14 +297,14 @@ void HalvoSynthAudioProcessor::renderCapturePreview (juce::AudioBuffer<float>&, 
     // The preview of a captured or dropped sound is mixed in here, after the voices.
 }
 
-void HalvoSynthAudioProcessor::processFixedEffects (juce::AudioBuffer<float>&, int) noexcept
+void HalvoSynthAudioProcessor::processFixedEffects (juce::AudioBuffer<float>& buffer, int numSamples) noexcept
 {
-    // The fixed drive and delay act here, before the rack.
+    effects.processFixedEffects (buffer, numSamples);
 }
 
-void HalvoSynthAudioProcessor::processEffectsRack (juce::AudioBuffer<float>&, int) noexcept
+void HalvoSynthAudioProcessor::processEffectsRack (juce::AudioBuffer<float>& buffer, int numSamples) noexcept
 {
-    // The seven rack slots run here in the user's order.
+    effects.processRack (buffer, numSamples);
 }
 
 } // namespace halvo

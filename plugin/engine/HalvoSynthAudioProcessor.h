@@ -7,6 +7,7 @@
 #include "engine/InputBusRecorder.h"
 #include "engine/SharedStateRefresher.h"
 #include "engine/VoiceSharedState.h"
+#include "fx/EffectsSection.h"
 #include "modulation/GlobalModulation.h"
 #include "wavetable/SharedWavetables.h"
 
@@ -119,6 +120,11 @@ public:
 
     GlobalModulation& getGlobalModulation() noexcept { return globalModulation; }
 
+    //==============================================================================
+    // The effects rack's order (in memory only; the rack panel's arrows move its entries).
+    EffectsSection::Order getRackOrder() const noexcept { return effects.getRackOrder(); }
+    void moveRackSlot (int from, int to) noexcept { effects.moveSlot (from, to); }
+
     // Audio-thread records, exposed read-only for inspection between blocks.
     const VoiceSharedState& getSharedState() const noexcept { return sharedState; }
     const ModulationBlockSettings& getModulationSettings() const noexcept { return modulationSettings; }
@@ -167,6 +173,7 @@ private:
     };
     ArpeggiatorParameters arpParameters;
     Arpeggiator arpeggiator;
+    EffectsSection effects;
 
     juce::MidiKeyboardState keyboardState;
     juce::MidiBuffer keyboardMidi;
