@@ -83,7 +83,10 @@ TEST (ProcessBlockAllocation, NoAllocationOnceItIsPrepared)
         { "modDepthLfo1Cutoff", 0.5f }, { "modDepthEnv2OscAWtPos", 0.3f }, { "lfo2Sync", 7.0f },
         { "lfo3Shape", 5.0f },        { "macro1", 0.7f },          { "arpOn", 1.0f },
         { "arpMode", 3.0f },          { "arpRate", 5.0f },         { "arpHold", 1.0f },
-        { "arpHold", 0.0f },          { "arpOn", 0.0f },
+        { "arpHold", 0.0f },          { "arpOn", 0.0f },           { "fxDriveMix", 0.5f },
+        { "fxDelayMix", 0.4f },       { "rackEqOn", 1.0f },        { "rackEqBell", 6.0f },
+        { "rackCompOn", 1.0f },       { "rackDistOn", 1.0f },      { "rackSatOn", 1.0f },
+        { "rackChorOn", 1.0f },       { "rackDelayOn", 1.0f },     { "rackRevOn", 1.0f },
     };
 
     for (const auto& [id, value] : settings)
