@@ -2,7 +2,7 @@
 // run on stereo blocks of 512 samples at 48 kHz, parameters read every block as in the audio
 // callback. The "realtime" counter is the seconds of audio processed per second of one core.
 
-#include "engine/ParameterLayout.h"
+#include "engine/HalvoSynthAudioProcessor.h"
 #include "fx/EffectsSection.h"
 
 #include <benchmark/benchmark.h>
@@ -17,56 +17,29 @@ using namespace halvo;
 constexpr double sampleRate = 48000.0;
 constexpr int blockSize = 512;
 
-/** Owns the synthesizer's parameter tree without voices or wavetables. */
-class ParameterHost final : public juce::AudioProcessor
+/** Sets a parameter the way the host would, through its normalised value. */
+void setParameter (juce::AudioProcessorValueTreeState& parameters, const char* id, float value)
 {
-public:
-    ParameterHost()
-        : juce::AudioProcessor (BusesProperties().withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
-          parameters (*this, nullptr, "FX_BENCH", buildParameterLayout())
-    {
-    }
-
-    void set (const char* id, float value)
-    {
-        auto* parameter = parameters.getParameter (id);
-        parameter->setValueNotifyingHost (parameter->convertTo0to1 (value));
-    }
-
-    juce::AudioProcessorValueTreeState parameters;
-
-    const juce::String getName() const override { return "FX bench host"; }
-    void prepareToPlay (double, int) override {}
-    void releaseResources() override {}
-    void processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer&) override {}
-    double getTailLengthSeconds() const override { return 0.0; }
-    bool acceptsMidi() const override { return false; }
-    bool producesMidi() const override { return false; }
-    juce::AudioProcessorEditor* createEditor() override { return nullptr; }
-    bool hasEditor() const override { return false; }
-    int getNumPrograms() override { return 1; }
-    int getCurrentProgram() override { return 0; }
-    void setCurrentProgram (int) override {}
-    const juce::String getProgramName (int) override { return {}; }
-    void changeProgramName (int, const juce::String&) override {}
-    void getStateInformation (juce::MemoryBlock&) override {}
-    void setStateInformation (const void*, int) override {}
-};
+    auto* parameter = parameters.getParameter (id);
+    parameter->setValueNotifyingHost (parameter->convertTo0to1 (value));
+}
 
 void processEveryEffect (benchmark::State& state)
 {
-    ParameterHost host;
+    // The processor only lends its parameter tree; the section under test is a separate one.
+    HalvoSynthAudioProcessor host;
+    auto& parameters = host.getParameters();
     for (const auto* id : { "rackEqOn", "rackCompOn", "rackDistOn", "rackSatOn", "rackChorOn", "rackDelayOn", "rackRevOn" })
-        host.set (id, 1.0f);
+        setParameter (parameters, id, 1.0f);
 
     // Every band of the EQ active, so that none of the slots takes its do-nothing path.
-    host.set ("rackEqLow", 3.0f);
-    host.set ("rackEqBell", -4.0f);
-    host.set ("rackEqHigh", 2.0f);
-    host.set ("fxDriveMix", 0.3f);
-    host.set ("fxDelayMix", 0.3f);
+    setParameter (parameters, "rackEqLow", 3.0f);
+    setParameter (parameters, "rackEqBell", -4.0f);
+    setParameter (parameters, "rackEqHigh", 2.0f);
+    setParameter (parameters, "fxDriveMix", 0.3f);
+    setParameter (parameters, "fxDelayMix", 0.3f);
 
-    EffectsSection effects (host.parameters);
+    EffectsSection effects (parameters);
     effects.prepare (sampleRate);
 
     // A steady two-tone signal, refreshed every block, as the voices would deliver it.
