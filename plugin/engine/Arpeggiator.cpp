@@ -11,11 +11,6 @@ namespace
     constexpr int64_t randomSeed = 335591;
     constexpr size_t outputBytes = 4096;
     constexpr juce::uint8 arpVelocity = 100;
-
-    int roundHalfAwayFromZero (double value) noexcept
-    {
-        return (int) (value < 0.0 ? std::ceil (value - 0.5) : std::floor (value + 0.5));
-    }
 } // namespace
 
 //==============================================================================
@@ -200,8 +195,9 @@ void Arpeggiator::rebuildSequence() noexcept
 void Arpeggiator::updateTiming() noexcept
 {
     const double step = (60.0 / tempo) * beatsPerStep (rateIndex) * sampleRate;
-    stepLength = std::max (1, roundHalfAwayFromZero (step));
-    gateLength = std::max (1, roundHalfAwayFromZero ((double) gate * stepLength));
+    // std::lround takes halves away from zero.
+    stepLength = std::max (1, (int) std::lround (step));
+    gateLength = std::max (1, (int) std::lround ((double) gate * stepLength));
 }
 
 int Arpeggiator::chooseNextNote() noexcept

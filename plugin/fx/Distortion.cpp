@@ -42,21 +42,11 @@ float Distortion::shape (float e) const noexcept
 
 void Distortion::process (juce::AudioBuffer<float>& buffer, int numSamples) noexcept
 {
-    if (mix <= fx::inaudibleMix)
-        return;
-
-    const int n = std::min (numSamples, buffer.getNumSamples());
-
-    for (int channel = 0; channel < buffer.getNumChannels(); ++channel)
+    fx::shapeEverySample (buffer, numSamples, mix, [this] (float sample)
     {
-        auto* samples = buffer.getWritePointer (channel);
-
-        for (int i = 0; i < n; ++i)
-        {
-            const float x = fx::finiteOrZero (samples[i]);
-            samples[i] = fx::blend (x, shape (drive * x), mix);
-        }
-    }
+        const float x = fx::finiteOrZero (sample);
+        return fx::blend (x, shape (drive * x), mix);
+    });
 }
 
 } // namespace halvo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 
 namespace halvo::fx
@@ -27,6 +28,25 @@ inline float finiteOrZero (float x) noexcept
 inline float blend (float x, float y, float mix) noexcept
 {
     return x + (y - x) * mix;
+}
+
+/** Runs a memoryless curve over every sample of every channel and blends it in at the mix.
+    Below an audible mix the buffer is left untouched. */
+template <typename Buffer, typename Curve>
+void shapeEverySample (Buffer& buffer, int numSamples, float mix, Curve&& curve) noexcept
+{
+    if (mix <= inaudibleMix)
+        return;
+
+    const int n = std::min (numSamples, buffer.getNumSamples());
+
+    for (int channel = 0; channel < buffer.getNumChannels(); ++channel)
+    {
+        auto* samples = buffer.getWritePointer (channel);
+
+        for (int i = 0; i < n; ++i)
+            samples[i] = curve (samples[i]);
+    }
 }
 
 } // namespace halvo::fx

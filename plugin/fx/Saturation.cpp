@@ -16,21 +16,10 @@ void Saturation::setParameters (float newDrive, float newMix) noexcept
 
 void Saturation::process (juce::AudioBuffer<float>& buffer, int numSamples) noexcept
 {
-    if (mix <= fx::inaudibleMix)
-        return;
-
-    const int n = std::min (numSamples, buffer.getNumSamples());
-
-    for (int channel = 0; channel < buffer.getNumChannels(); ++channel)
+    fx::shapeEverySample (buffer, numSamples, mix, [this] (float x)
     {
-        auto* samples = buffer.getWritePointer (channel);
-
-        for (int i = 0; i < n; ++i)
-        {
-            const float x = samples[i];
-            samples[i] = fx::blend (x, std::tanh (drive * x) / driveNormaliser, mix);
-        }
-    }
+        return fx::blend (x, std::tanh (drive * x) / driveNormaliser, mix);
+    });
 }
 
 } // namespace halvo
